@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The Java options that end the child's command line, by vendor.
@@ -16,6 +17,20 @@ inline constexpr size_t kChildCommandLineLimit = 32767;
 
 inline constexpr uint32_t kCreateDefaultErrorMode = 0x04000000u;
 inline constexpr uint32_t kStartupRecordSize = 68;  // STARTUPINFOA of the 32-bit program
+
+// What the user typed after the launcher's own path, trimmed of spaces.
+std::string_view FindArgumentPart(std::string_view commandLine);
+
+inline constexpr size_t kArgumentCopyCapacity = 2048;  // the part the scan reads
+inline constexpr size_t kHoistedRunsCapacity = 2048;
+
+// The -J and -D stretches of the argument part, each followed by a space.
+struct HoistedRuns {
+    std::string text;
+    bool found = false;      // a run started, even an empty one
+    bool truncated = false;  // a run did not fit and hoisting stopped there
+};
+HoistedRuns HoistJavaOptions(std::string_view argumentPart);
 
 // Builds launcherState.argumentText from the process command line.
 void ComposeArgumentText();
