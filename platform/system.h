@@ -15,7 +15,7 @@
 // Opaque handles. The module instance has the same type as Windows' HINSTANCE
 // so that WinMain can be defined in portable code with the signature the
 // C runtime start-up expects.
-struct HINSTANCE__;
+struct HINSTANCE__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): Windows' own name
 using ModuleInstance = HINSTANCE__*;
 using LibraryHandle = HINSTANCE__*;
 using ProcessHandle = void*;
