@@ -14,6 +14,10 @@ std::string CheckDiskNumber(std::string_view commandLineDirectory);
 // can; the result is the exit code.
 uint32_t ShowWrongDiskNotice(std::string_view diskNumber, std::string_view commandLineDirectory);
 
+// The suffix of the resource library for the user's default language ("D",
+// "JA", ...), "US" for every language the medium has no library for.
+std::string_view GetLanguageSuffix();
+
 enum class PlatformVerdict { Accepted, Refused };
 
 // Compares the medium's platform with the running Windows. May replace the

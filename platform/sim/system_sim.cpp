@@ -72,36 +72,52 @@ std::string Unquote(std::string_view text)
     return result;
 }
 
-// GetPrivateProfileStringA as it treats what media hold: sections and keys
-// without regard to case, blanks around keys and values dropped, one pair of
-// quotes around a value removed, the first match taken.
-std::optional<std::string> ProfileValue(const std::string& content, std::string_view section, std::string_view key)
+// What GetPrivateProfileStringA takes for blanks: white space, and the
+// Ctrl-Z that ends DOS text files.
+std::string TrimProfileBlanks(std::string_view text)
 {
+    static constexpr std::string_view kBlanks = " \t\r\n\v\f\x1a";
+    size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    size_t last = text.find_last_not_of(kBlanks);
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// GetPrivateProfileStringA as it treats what media hold: a UTF-8 mark at the
+// start skipped; a section header is '[' up to the last ']' of its line, its
+// name trimmed; sections and keys compared without regard to case; blanks
+// around keys and values dropped; only the first section of the name is
+// searched, and in it the first line with the key, where a line without '='
+// gives the default; one pair of matching quotes around a value removed
+// before the value is cut to the buffer.
+std::optional<std::string> ProfileValue(std::string_view content, std::string_view section, std::string_view key)
+{
+    if (content.substr(0, 3) == "\xEF\xBB\xBF")
+        content.remove_prefix(3);
     bool inSection = false;
     size_t position = 0;
     while (position <= content.size()) {
         size_t end = content.find('\n', position);
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = content.size();
-        std::string line = content.substr(position, end - position);
+        std::string line = TrimProfileBlanks(content.substr(position, end - position));
         position = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::string trimmed = TrimBlanks(line);
-        if (!trimmed.empty() && trimmed.front() == '[') {
-            size_t close = trimmed.find(']');
-            std::string name = TrimBlanks(std::string_view(trimmed).substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            inSection = SameIgnoringCase(name, section);
+        size_t close = line.rfind(']');
+        if (!line.empty() && line.front() == '[' && close != std::string::npos) {
+            if (inSection)
+                return std::nullopt;
+            inSection = SameIgnoringCase(TrimProfileBlanks(line.substr(1, close - 1)), section);
             continue;
         }
         if (!inSection)
             continue;
-        size_t equals = trimmed.find('=');
+        size_t equals = line.find('=');
+        if (!SameIgnoringCase(TrimProfileBlanks(std::string_view(line).substr(0, equals)), key))
+            continue;
         if (equals == std::string::npos)
-            continue;
-        if (!SameIgnoringCase(TrimBlanks(std::string_view(trimmed).substr(0, equals)), key))
-            continue;
-        std::string value = TrimBlanks(std::string_view(trimmed).substr(equals + 1));
+            return std::nullopt;
+        std::string value = TrimProfileBlanks(std::string_view(line).substr(equals + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         return value;
@@ -481,8 +497,11 @@ uint32_t SysGetPrivateProfileString(const char* section, const char* key, const 
     std::optional<std::string> value;
     if (entry != nullptr && !entry->folder)
         value = ProfileValue(entry->content, section, key);
-    if (!value)
-        value = TrimBlanks(defaultValue ? defaultValue : "");
+    if (!value) {
+        // Only trailing spaces are dropped from the default.
+        std::string_view fallback = defaultValue ? defaultValue : "";
+        value = std::string(fallback.substr(0, fallback.find_last_not_of(' ') + 1));
+    }
     return CopyOut(*value, buffer, capacity);
 }
 
