@@ -56,6 +56,19 @@ std::string GetCommandLineDirectory(std::string_view commandLine)
     return std::string(word.substr(0, lastSeparator + 1));
 }
 
+std::string GetLauncherFolder()
+{
+    char modulePath[kModuleNameCapacityLaunch] = {};
+    uint32_t length = SysGetModuleFileName(nullptr, modulePath, sizeof modulePath);
+    if (length == 0 || length >= sizeof modulePath)
+        return {};
+    std::string_view path(modulePath, strnlen(modulePath, length));
+    size_t lastSeparator = path.rfind('\\');
+    if (lastSeparator == std::string_view::npos)
+        return {};
+    return std::string(path.substr(0, lastSeparator + 1));
+}
+
 bool PathExists(const char* path)
 {
     return SysGetFileAttributes(path) != kInvalidFileAttributes;

@@ -16,6 +16,9 @@ void ResetLauncherState()
 
 extern "C" int LAUNCHER_WINAPI WinMain(ModuleInstance instance, ModuleInstance, char*, int)
 {
+    // Before anything can load a library: a copied medium may sit in a folder
+    // where someone else left DLLs.
+    SysRestrictDllSearch();
     const char* commandLine = SysGetCommandLine();
     if (commandLine == nullptr)
         commandLine = "";

@@ -52,5 +52,8 @@ inline constexpr uint32_t kModuleNameCapacityRuntime = 2000;
 inline constexpr uint32_t kModuleNameCapacityLaunch = 2048;
 std::string BuildLauncherDirectory(ModuleInstance instance, uint32_t moduleNameCapacity);
 std::string GetCommandLineDirectory(std::string_view commandLine);
+// The folder that holds the running launcher, as the system names it, with
+// its closing backslash; empty when the name cannot be read whole.
+std::string GetLauncherFolder();
 bool PathExists(const char* path);
 bool IsRunningUnderWow64();

@@ -35,20 +35,38 @@ constexpr LanguageSuffix kLanguageSuffixes[] = {
     {0x0804, "ZHS"},                               // Chinese: People's Republic
 };
 
+// A resource library by its path. A relative name is looked for in the
+// launcher's own folder, where the library search would look first, and
+// nowhere else: a copied medium may sit in a folder (or be started from one,
+// or with a PATH) where someone else left a file of that name.
+LibraryHandle LoadLibraryFile(std::string_view name)
+{
+    bool relative = !(name.size() >= 2 && name[1] == ':') && !(!name.empty() && (name[0] == '\\' || name[0] == '/'));
+    std::string path;
+    if (relative) {
+        std::string folder = GetLauncherFolder();
+        if (folder.empty() || !JoinWithin(path, kLibraryPathCapacity, {folder, name}))
+            return nullptr;
+    } else if (!JoinWithin(path, kLibraryPathCapacity, {name})) {
+        return nullptr;
+    }
+    return SysLoadResourceLibrary(path.c_str());
+}
+
 // The library with the notice format: the one for the user's language
-// beside the launcher's command-line directory, else the English one that the
-// system's library search finds. Only its strings are used, so it is mapped
-// as data and none of its code runs.
+// beside the launcher's command-line directory, else the English one beside
+// the launcher. Only its strings are used, so it is mapped as data and none of
+// its code runs.
 LibraryHandle LoadNoticeLibrary(std::string_view commandLineDirectory, std::string_view suffix)
 {
     std::string path;
     if (JoinWithin(path, kLibraryPathCapacity,
                    {commandLineDirectory, kResourceLibraryPrefix, suffix, kResourceLibrarySuffix})) {
-        LibraryHandle library = SysLoadResourceLibrary(path.c_str());
+        LibraryHandle library = LoadLibraryFile(path);
         if (library != nullptr)
             return library;
     }
-    return SysLoadResourceLibrary(std::string(kFallbackResourceLibrary).c_str());
+    return LoadLibraryFile(kFallbackResourceLibrary);
 }
 
 }  // namespace

@@ -124,10 +124,9 @@ int SysCompareStrings(const char* a, const char* b);
 // GetUserDefaultLangID.
 uint16_t SysGetUserDefaultLangID();
 
-// LoadLibraryExA(name, NULL, LOAD_LIBRARY_AS_DATAFILE): a library used only
-// for its resources, never run; a relative name is found by the standard
-// library search.
-LibraryHandle SysLoadResourceLibrary(const char* name);
+// LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE): a library used only
+// for its resources, never run.
+LibraryHandle SysLoadResourceLibrary(const char* path);
 
 // LoadStringA: the length copied, 0 when the string is missing.
 int SysLoadString(LibraryHandle library, uint32_t id, char* buffer, int capacity);

@@ -160,9 +160,9 @@ uint16_t SysGetUserDefaultLangID()
     return GetUserDefaultLangID();
 }
 
-LibraryHandle SysLoadResourceLibrary(const char* name)
+LibraryHandle SysLoadResourceLibrary(const char* path)
 {
-    return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
 int SysLoadString(LibraryHandle library, uint32_t id, char* buffer, int capacity)

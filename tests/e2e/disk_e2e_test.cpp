@@ -67,12 +67,14 @@ const NoticeRun kNoticeRuns[] = {
      "Please insert Disk #1; this is Disk #2.", "install\\setupF.dll", false},
     {"JapaneseFallsBackToTheMediumsLibrary", "ja_JP.UTF-8", {{"notice_english.dll", "install\\setupus.dll"}}, {},
      {}, 0, "Please insert Disk #1; this is Disk #2.", "install\\setupJA.dll", true},
-    {"FallbackFromTheCurrentDirectory", "ja_JP.UTF-8", {}, {{"notice_english.dll", "install\\setupus.dll"}}, {}, 0,
-     "Please insert Disk #1; this is Disk #2.", "install\\setupJA.dll", true},
-    {"FallbackFromThePath", "en_US.UTF-8", {}, {}, {{"notice_english.dll", "install\\setupus.dll"}}, 0,
-     "Please insert Disk #1; this is Disk #2.", "install\\setupUS.dll", true},
+    // The fallback is looked for beside the launcher only: one left in the
+    // current directory or on the PATH is not looked at.
+    {"FallbackInTheCurrentDirectoryIgnored", "ja_JP.UTF-8", {}, {{"notice_english.dll", "install\\setupus.dll"}}, {},
+     0xE0070001u, nullptr, "install\\setupJA.dll", true},
+    {"FallbackOnThePathIgnored", "en_US.UTF-8", {}, {}, {{"notice_english.dll", "install\\setupus.dll"}},
+     0xE0070001u, nullptr, "install\\setupUS.dll", true},
     // Loaded as a program, this library would end the launcher with 77.
-    {"PlantedLibraryIsNotRun", "ja_JP.UTF-8", {}, {{"notice_with_code.dll", "install\\setupus.dll"}}, {}, 0,
+    {"PlantedLibraryIsNotRun", "ja_JP.UTF-8", {{"notice_with_code.dll", "install\\setupus.dll"}}, {}, {}, 0,
      "Planted library, Disk #2.", "install\\setupJA.dll", true},
     {"HostileFormat", "de_DE.UTF-8", {{"notice_hostile.dll", "install\\setupD.dll"}}, {}, {}, 0,
      "%d%n%p%x|2|2|2|2   |0002|2|%5%", "install\\setupD.dll", false},
@@ -108,10 +110,10 @@ TEST_P(WrongDiskNoticeRunTest, ShowsTheNoticeAndEndsWithItsCode)
     EXPECT_EQ(result.exitCode, c.exitCode);
     ExpectOneNotice(result, c.text != nullptr ? c.text : EnglishNotice("2"));
 
-    // Both libraries are mapped as data, the fallback by its relative name.
+    // Both libraries are mapped as data, the fallback from the launcher's folder.
     std::vector<std::string> expected = {medium.windowsPath + "\\" + c.suffixedLibrary};
     if (c.fallbackLoaded)
-        expected.push_back("install\\setupus.dll");
+        expected.push_back(medium.windowsPath + "\\install\\setupus.dll");
     std::vector<TracedCall> loads = LauncherCalls(result, "LoadLibraryExA");
     ASSERT_EQ(loads.size(), expected.size());
     for (size_t i = 0; i < loads.size(); ++i) {

@@ -106,7 +106,7 @@ TEST_P(WrongDiskNoticeTest, ShowsOneNoticeAndStartsNothing)
 }
 
 const std::string kGermanLibrary = "D:\\install\\setupD.dll";
-const std::string kFallbackName = "install\\setupus.dll";
+const std::string kFallbackName = "D:\\install\\setupus.dll";  // beside the launcher
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, WrongDiskNoticeTest,
@@ -156,17 +156,16 @@ INSTANTIATE_TEST_SUITE_P(
                    .text = "Disk 2 (us)",
                    .loads = {"D:\\install\\setupJA.dll", kFallbackName},
                    .freed = true},
-        NoticeCase{.name = "InTheCurrentDirectory",
+        // A library left in the current directory or on the PATH is not looked at.
+        NoticeCase{.name = "InTheCurrentDirectoryIgnored",
                    .libraries = {{"C:\\Users\\me\\install\\setupus.dll", {{1, "cwd %s"}}}},
-                   .text = "cwd 2",
-                   .loads = {"D:\\install\\setupUS.dll", kFallbackName},
-                   .freed = true},
-        NoticeCase{.name = "OnThePath",
+                   .exitCode = kExitNoticeNoLibrary,
+                   .loads = {"D:\\install\\setupUS.dll", kFallbackName}},
+        NoticeCase{.name = "OnThePathIgnored",
                    .libraries = {{"F:\\tools\\install\\setupus.dll", {{1, "path %s"}}}},
                    .searchPath = {"F:\\tools"},
-                   .text = "path 2",
-                   .loads = {"D:\\install\\setupUS.dll", kFallbackName},
-                   .freed = true},
+                   .exitCode = kExitNoticeNoLibrary,
+                   .loads = {"D:\\install\\setupUS.dll", kFallbackName}},
         NoticeCase{.name = "LocalizedLibraryPreferred",
                    .langId = 0x0407,
                    .libraries = {{kGermanLibrary, {{1, "de %s"}}}, {"D:\\install\\setupus.dll", {{1, "us %s"}}}},
@@ -187,7 +186,8 @@ TEST_F(WrongDiskNoticeTest, CommandLineDirectoryAboveTheLauncher)
 
     EXPECT_EQ(RunLauncher("\"D:\\my set\\setup.exe\""), 0);
     EXPECT_EQ(sim().profileReads, std::vector<std::string>{"D:\\stage\\disk.label"});
-    EXPECT_EQ(sim().libraryLoads, (std::vector<std::string>{"D:\\install\\setupUS.dll", kFallbackName}));
+    EXPECT_EQ(sim().libraryLoads,
+              (std::vector<std::string>{"D:\\install\\setupUS.dll", "D:\\my set\\install\\setupus.dll"}));
     ASSERT_EQ(sim().messageBoxes.size(), 1u);
     EXPECT_EQ(sim().messageBoxes[0].text, "Disk 3 (us)");
 }
@@ -206,15 +206,26 @@ TEST_F(WrongDiskNoticeTest, LibraryPathOverThePathLimitIsNotLoaded)
     EXPECT_EQ(sim().messageBoxes[0].text, "fallback 2");
 }
 
-TEST_F(WrongDiskNoticeTest, EmptyCommandLineDirectoryLoadsByRelativeName)
+TEST_F(WrongDiskNoticeTest, EmptyCommandLineDirectoryLoadsBesideTheLauncher)
 {
+    // A relative name is found where the library search looks first, and
+    // only there: not in the current directory.
     sim().userLangId = 0x0412;
     SimAddLibrary("D:\\install\\setupKO.dll", {{1, "ko %s"}});
+    SimAddLibrary(sim().currentDirectory + "\\install\\setupKO.dll", {{1, "planted %s"}});
 
     EXPECT_EQ(ShowWrongDiskNotice("2", ""), 0u);
-    EXPECT_EQ(sim().libraryLoads, std::vector<std::string>{"install\\setupKO.dll"});
+    EXPECT_EQ(sim().libraryLoads, std::vector<std::string>{"D:\\install\\setupKO.dll"});
     ASSERT_EQ(sim().messageBoxes.size(), 1u);
     EXPECT_EQ(sim().messageBoxes[0].text, "ko 2");
+}
+
+TEST_F(WrongDiskNoticeTest, UnreadableLauncherNameLoadsNoRelativeLibrary)
+{
+    sim().moduleFileName = "C:\\" + std::string(2100, 'n') + "\\setup.exe";
+    SimAddLibrary(sim().currentDirectory + "\\install\\setupus.dll", {{1, "planted %s"}});
+    EXPECT_EQ(ShowWrongDiskNotice("2", ""), kExitNoticeNoLibrary);
+    EXPECT_TRUE(sim().libraryLoads.empty());
 }
 
 // Every disk-number text but "1" is another disk, in whatever form it stands.
