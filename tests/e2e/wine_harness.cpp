@@ -725,7 +725,7 @@ LaunchResult RunLauncher(const LaunchRequest& request)
     ProgramOutcome outcome;
     for (int attempt = 1;; ++attempt) {
         outcome = RunProgram({kWineLoader, runner, run.windowsPath + "\\request.txt"},
-                             WineProcessEnvironment("+pid,+relay", request.environment), run.unixPath,
+                             WineProcessEnvironment("+pid,+relay,+loaddll", request.environment), run.unixPath,
                              run.unixPath + "/runner.out", run.unixPath + "/trace.txt",
                              request.timeoutSeconds + kWineMarginSeconds);
         // Wine may, rarely, fail to bring a program up at all. The runner
@@ -806,4 +806,46 @@ std::optional<TracedCall> ParseTraceCall(std::string_view line)
         if (!Expect(line, position, ","))
             return std::nullopt;
     }
+}
+
+std::string ReadTraceFile(const LaunchResult& result)
+{
+    return ReadWholeFile(result.runFolder + "/trace.txt").value_or("");
+}
+
+std::vector<std::string> LoadedModules(std::string_view trace, uint32_t pid)
+{
+    // pid:tid:trace:loaddll:build_module Loaded L"C:\\windows\\system32\\x.dll" at ...: builtin
+    std::vector<std::string> modules;
+    size_t start = 0;
+    while (start < trace.size()) {
+        size_t end = trace.find('\n', start);
+        if (end == std::string_view::npos)
+            end = trace.size();
+        std::string_view line = trace.substr(start, end - start);
+        start = end + 1;
+        size_t position = 0;
+        uint32_t linePid = 0;
+        uint32_t tid = 0;
+        if (!ParseThreadPrefix(line, position, linePid, tid) || linePid != pid)
+            continue;
+        if (line.find("trace:loaddll:") == std::string_view::npos)
+            continue;
+        size_t open = line.find("Loaded L\"");
+        if (open == std::string_view::npos)
+            continue;
+        open += 9;
+        size_t close = line.find('"', open);
+        if (close == std::string_view::npos)
+            continue;
+        std::string path;
+        std::string_view quoted = line.substr(open, close - open);
+        for (size_t i = 0; i < quoted.size(); ++i) {
+            if (quoted[i] == '\\' && i + 1 < quoted.size())
+                ++i;
+            path += quoted[i];
+        }
+        modules.push_back(path);
+    }
+    return modules;
 }

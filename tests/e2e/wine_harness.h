@@ -170,5 +170,11 @@ std::vector<TracedCall> LauncherCalls(const LaunchResult& result, std::string_vi
 // cut it, the expected text begins with what was shown.
 bool TracedTextIs(const TraceArgument& argument, std::string_view expected);
 
+// The run's whole Wine trace: relay calls and the loader's lines.
+std::string ReadTraceFile(const LaunchResult& result);
+
+// The paths of the modules the loader mapped into process pid, in order.
+std::vector<std::string> LoadedModules(std::string_view trace, uint32_t pid);
+
 // One "Call" line of a relay trace with +pid; nothing for other lines.
 std::optional<TracedCall> ParseTraceCall(std::string_view line);
