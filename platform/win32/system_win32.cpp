@@ -58,9 +58,24 @@ size_t SysDescribeError(uint32_t code, char* buffer, size_t capacity)
     return length;
 }
 
+// user32 is bound on first use instead of imported: mapping it prepares the
+// process for windows, which on the usual run (no box, no notice) costs about
+// as much as starting a whole program. Its name alone maps the system's copy:
+// it is a known DLL, and the search is narrowed to the system folder at start.
+static FARPROC User32Function(const char* name)
+{
+    static HMODULE user32 = nullptr;
+    if (user32 == nullptr)
+        user32 = LoadLibraryExA("user32.dll", nullptr, 0);
+    return user32 == nullptr ? nullptr : GetProcAddress(user32, name);
+}
+
 int SysMessageBox(void* owner, const char* text, const char* title, uint32_t style)
 {
-    return MessageBoxA(static_cast<HWND>(owner), text, title, style);
+    using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
+    auto messageBox = reinterpret_cast<MessageBoxFunction>(reinterpret_cast<void*>(User32Function("MessageBoxA")));
+    // Without user32 no box can be shown: as a box that failed.
+    return messageBox == nullptr ? 0 : messageBox(static_cast<HWND>(owner), text, title, style);
 }
 
 bool SysCreateProcess(const char* applicationName, char* commandLine, bool inheritHandles, uint32_t creationFlags,
@@ -167,7 +182,9 @@ LibraryHandle SysLoadResourceLibrary(const char* path)
 
 int SysLoadString(LibraryHandle library, uint32_t id, char* buffer, int capacity)
 {
-    return LoadStringA(library, id, buffer, capacity);
+    using LoadStringFunction = int(WINAPI*)(HINSTANCE, UINT, LPSTR, int);
+    auto loadString = reinterpret_cast<LoadStringFunction>(reinterpret_cast<void*>(User32Function("LoadStringA")));
+    return loadString == nullptr ? 0 : loadString(library, id, buffer, capacity);
 }
 
 void SysFreeLibrary(LibraryHandle library)

@@ -2,6 +2,8 @@
 // the runs through the runner and the reading of what they left behind.
 #include "tests/e2e/wine_harness.h"
 
+#include "tests/e2e/prediction.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <signal.h>
@@ -766,6 +768,7 @@ LaunchResult RunLauncher(const LaunchRequest& request)
     result.stubRecords = ParseStubRecords(ReadWholeFile(run.unixPath + "/stub-records.txt").value_or(""));
     result.calls = ParseTrace(ReadWholeFile(run.unixPath + "/trace.txt").value_or(""), runnerPid);
     result.messageBoxes = MessageBoxesOf(result.calls, result.pid);
+    CheckPrediction(request, result, PrefixPath() + "/dosdevices", run.unixPath);
     return result;
 }
 

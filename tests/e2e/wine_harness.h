@@ -102,6 +102,10 @@ struct LaunchRequest {
     uint32_t stubExitCode = 0;
     // The launcher and all it started are ended after this long.
     int timeoutSeconds = 20;
+    // Why mediacheck's prediction does not apply to this run (its outcome
+    // depends on more than the medium and the command line); empty: the run
+    // is also predicted by mediacheck and must agree (tests/e2e/prediction.h).
+    std::string noPrediction;
 };
 
 // A request that starts <folder>\<launcherName> by its full path: that path

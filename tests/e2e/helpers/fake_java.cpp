@@ -84,7 +84,9 @@ int main()
         if (end == std::string::npos)
             end = script.size();
         FILE* stream = script[position] == '2' ? stderr : stdout;
-        std::string bytes = Unescape(std::string_view(script).substr(position + 2, end - position - 2));
+        // A record shorter than its "N " prefix writes nothing.
+        size_t length = end - position >= 2 ? end - position - 2 : 0;
+        std::string bytes = Unescape(std::string_view(script).substr(position + 2, length));
         fwrite(bytes.data(), 1, bytes.size(), stream);
         fflush(stream);
         position = end + 1;
