@@ -101,7 +101,9 @@ struct LaunchRequest {
     // The exit code of every stub installer started in this run.
     uint32_t stubExitCode = 0;
     // The launcher and all it started are ended after this long.
-    int timeoutSeconds = 20;
+    // Generous: under Wine the first message box of a run that binds user32
+    // late can take seconds while the desktop process starts.
+    int timeoutSeconds = 60;
     // Why mediacheck's prediction does not apply to this run (its outcome
     // depends on more than the medium and the command line); empty: the run
     // is also predicted by mediacheck and must agree (tests/e2e/prediction.h).
