@@ -33,31 +33,31 @@ size_t ReadNumber(std::string_view text, size_t& position)
     return value;
 }
 
-// Reads a string conversion at the '%' that starts spec; its length, or 0
-// when spec does not start one.
-size_t ParseStringConversion(std::string_view spec, StringConversion& conversion)
+// Reads a string conversion at the '%' that starts text; its length, or 0
+// when text does not start one.
+size_t ParseStringConversion(std::string_view text, StringConversion& conversion)
 {
     size_t position = 1;
-    if (At(spec, position) == '-') {
+    if (At(text, position) == '-') {
         conversion.leftAlign = true;
         ++position;
     }
-    if (At(spec, position) == '#')
+    if (At(text, position) == '#')
         ++position;
-    if (At(spec, position) == '0') {
+    if (At(text, position) == '0') {
         conversion.zeroPad = true;
         ++position;
     }
-    conversion.width = ReadNumber(spec, position);
-    if (At(spec, position) == '.') {
+    conversion.width = ReadNumber(text, position);
+    if (At(text, position) == '.') {
         ++position;
         conversion.hasPrecision = true;
-        conversion.precision = ReadNumber(spec, position);
+        conversion.precision = ReadNumber(text, position);
     }
-    char size = At(spec, position);
+    char size = At(text, position);
     if (size == 'h' || size == 'l' || size == 'w')
         ++position;
-    char type = At(spec, position);
+    char type = At(text, position);
     if (type != 's' && type != 'S')
         return 0;
     return position + 1;
