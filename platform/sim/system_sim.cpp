@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "launcher/text.h"
 #include "platform/sim/sim.h"
 #include "platform/system.h"
 
@@ -15,11 +16,6 @@ namespace {
 
 SimWindows sim;
 std::vector<std::string> loadedLibraries;  // handle n is entry n - 1
-
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsAbsolute(std::string_view path)
 {
@@ -42,16 +38,6 @@ std::string TrimBlanks(std::string_view text)
         return {};
     size_t last = text.find_last_not_of(" \t");
     return std::string(text.substr(first, last - first + 1));
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
 }
 
 uint32_t CopyOut(std::string_view text, char* buffer, uint32_t capacity)
@@ -107,13 +93,13 @@ std::optional<std::string> ProfileValue(std::string_view content, std::string_vi
         if (!line.empty() && line.front() == '[' && close != std::string::npos) {
             if (inSection)
                 return std::nullopt;
-            inSection = SameIgnoringCase(TrimProfileBlanks(line.substr(1, close - 1)), section);
+            inSection = EqualsIgnoringCase(TrimProfileBlanks(line.substr(1, close - 1)), section);
             continue;
         }
         if (!inSection)
             continue;
         size_t equals = line.find('=');
-        if (!SameIgnoringCase(TrimProfileBlanks(std::string_view(line).substr(0, equals)), key))
+        if (!EqualsIgnoringCase(TrimProfileBlanks(std::string_view(line).substr(0, equals)), key))
             continue;
         if (equals == std::string::npos)
             return std::nullopt;
@@ -184,7 +170,7 @@ std::string SimNormalize(std::string_view path)
             continue;
         }
         for (char& c : part)
-            c = Lower(c);
+            c = FoldCase(c);
         parts.push_back(part);
     }
     std::string result = unc ? "\\\\" : "";

@@ -452,16 +452,24 @@ bool ParseTraceReturn(std::string_view line, TracedCall& ret)
     return true;
 }
 
+// The line of text that starts at start (without its line feed); start moves
+// past it.
+std::string_view NextLine(std::string_view text, size_t& start)
+{
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos)
+        end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    return line;
+}
+
 std::vector<TracedCall> ParseTrace(std::string_view trace, uint32_t runnerPid)
 {
     std::vector<TracedCall> calls;
     size_t start = 0;
     while (start < trace.size()) {
-        size_t end = trace.find('\n', start);
-        if (end == std::string_view::npos)
-            end = trace.size();
-        std::string_view line = trace.substr(start, end - start);
-        start = end + 1;
+        std::string_view line = NextLine(trace, start);
         if (std::optional<TracedCall> call = ParseTraceCall(line)) {
             if (call->pid != runnerPid)
                 calls.push_back(std::move(*call));
@@ -822,11 +830,7 @@ std::vector<std::string> LoadedModules(std::string_view trace, uint32_t pid)
     std::vector<std::string> modules;
     size_t start = 0;
     while (start < trace.size()) {
-        size_t end = trace.find('\n', start);
-        if (end == std::string_view::npos)
-            end = trace.size();
-        std::string_view line = trace.substr(start, end - start);
-        start = end + 1;
+        std::string_view line = NextLine(trace, start);
         size_t position = 0;
         uint32_t linePid = 0;
         uint32_t tid = 0;
